@@ -1,0 +1,44 @@
+#include "batch_command.h"
+
+namespace launcher {
+
+namespace {
+
+constexpr char kBatchFileSuffix[] = "\\Start.bat";
+constexpr DWORD kBatchFileSuffixLength = sizeof kBatchFileSuffix - 1;
+
+}  // namespace
+
+DWORD ProgramFolderLength(const char* moduleFileName, DWORD length, LeadByteTest isLeadByte) {
+  DWORD folderLength = 0;
+  for (DWORD i = 0; i < length; ++i) {
+    const auto byte = static_cast<BYTE>(moduleFileName[i]);
+    if (byte == '\\') {
+      folderLength = i;
+    } else if (isLeadByte(byte)) {
+      ++i;
+    }
+  }
+  return folderLength;
+}
+
+DWORD BuildCommandLine(const char* folder, DWORD folderLength,
+                       char (&commandLine)[kCommandLineCapacity]) {
+  if (folderLength > kBatchPathMaxLength - kBatchFileSuffixLength) {
+    return ERROR_INSUFFICIENT_BUFFER;
+  }
+  // A quote cannot be part of a Windows path; inside ours it would end the quoting.
+  for (DWORD i = 0; i < folderLength; ++i) {
+    if (folder[i] == '"') return ERROR_BAD_PATHNAME;
+  }
+
+  DWORD end = 0;
+  commandLine[end++] = '"';
+  for (DWORD i = 0; i < folderLength; ++i) commandLine[end++] = folder[i];
+  for (DWORD i = 0; i < kBatchFileSuffixLength; ++i) commandLine[end++] = kBatchFileSuffix[i];
+  commandLine[end++] = '"';
+  commandLine[end] = '\0';
+  return ERROR_SUCCESS;
+}
+
+}  // namespace launcher
