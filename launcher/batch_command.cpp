@@ -24,6 +24,7 @@ DWORD ProgramFolderLength(const char* moduleFileName, DWORD length, LeadByteTest
 
 DWORD BuildCommandLine(const char* folder, DWORD folderLength,
                        char (&commandLine)[kCommandLineCapacity]) {
+  if (folderLength == 0) return ERROR_BAD_PATHNAME;
   if (folderLength > kBatchPathMaxLength - kBatchFileSuffixLength) {
     return ERROR_INSUFFICIENT_BUFFER;
   }

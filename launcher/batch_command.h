@@ -25,7 +25,7 @@ DWORD ProgramFolderLength(const char* moduleFileName, DWORD length, LeadByteTest
 // Writes "<folder>\Start.bat" in quotes, so that blanks cannot split the path and the
 // command interpreter takes & ^ ( ) ; , = in it literally. Returns ERROR_SUCCESS, or
 // the reason nothing may be started: ERROR_INSUFFICIENT_BUFFER when the batch path
-// exceeds the path limit, ERROR_BAD_PATHNAME when the folder holds a quote.
+// exceeds the path limit, ERROR_BAD_PATHNAME when the folder is empty or holds a quote.
 DWORD BuildCommandLine(const char* folder, DWORD folderLength,
                        char (&commandLine)[kCommandLineCapacity]);
 

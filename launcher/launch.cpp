@@ -20,7 +20,6 @@ DWORD RunLauncher(const SystemCalls& system) {
   if (length >= kModuleFileNameCapacity) return ERROR_INSUFFICIENT_BUFFER;
 
   const DWORD folderLength = ProgramFolderLength(moduleFileName, length, system.isLeadByte);
-  if (folderLength == 0) return ERROR_BAD_PATHNAME;
 
   char commandLine[kCommandLineCapacity];
   const DWORD built = BuildCommandLine(moduleFileName, folderLength, commandLine);

@@ -1,0 +1,244 @@
+// Drives the launcher's routine through fakes of the system calls that record what it
+// asks for, and answer as the real calls would.
+#include "launch.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace launcher {
+namespace {
+
+const HANDLE kProcess = reinterpret_cast<HANDLE>(0x1110);
+const HANDLE kThread = reinterpret_cast<HANDLE>(0x2220);
+
+// What the fakes answer, and what they saw. Plain functions cannot carry state, so the
+// test in progress owns the one instance.
+struct FakeSystem {
+  // Answers.
+  std::string moduleFileName = "C:\\Tools\\launcher.exe";
+  DWORD moduleFileNameError = ERROR_SUCCESS;
+  BOOL (WINAPI* isLeadByte)(BYTE) = nullptr;
+  bool createProcessFails = false;
+  DWORD createProcessError = ERROR_SUCCESS;
+  DWORD waitResult = WAIT_OBJECT_0;
+  DWORD waitError = ERROR_SUCCESS;
+  DWORD lastError = ERROR_SUCCESS;
+
+  // Observations.
+  std::vector<std::string> calls;
+  DWORD moduleFileNameCapacity = 0;
+  struct {
+    const char* applicationName;
+    std::string commandLine;
+    LPSECURITY_ATTRIBUTES processAttributes;
+    LPSECURITY_ATTRIBUTES threadAttributes;
+    BOOL inheritHandles;
+    DWORD creationFlags;
+    LPVOID environment;
+    const char* currentDirectory;
+    STARTUPINFOA startupInfo;
+  } createProcess = {};
+  DWORD waitTimeout = 0;
+};
+
+FakeSystem* fake = nullptr;
+
+// Like the real call: a name that does not fit is cut to the buffer's size and, as
+// under Wine, left without a terminator.
+DWORD WINAPI FakeGetModuleFileName(HMODULE module, LPSTR buffer, DWORD capacity) {
+  fake->calls.push_back(module == nullptr ? "GetModuleFileNameA(program)" : "GetModuleFileNameA(?)");
+  fake->moduleFileNameCapacity = capacity;
+  if (fake->moduleFileNameError != ERROR_SUCCESS) {
+    fake->lastError = fake->moduleFileNameError;
+    return 0;
+  }
+  const std::string& name = fake->moduleFileName;
+  if (name.size() >= capacity) {
+    std::memcpy(buffer, name.data(), capacity);
+    fake->lastError = ERROR_INSUFFICIENT_BUFFER;
+    return capacity;
+  }
+  std::memcpy(buffer, name.c_str(), name.size() + 1);
+  return static_cast<DWORD>(name.size());
+}
+
+BOOL WINAPI FakeIsLeadByte(BYTE byte) { return fake->isLeadByte ? fake->isLeadByte(byte) : FALSE; }
+
+BOOL WINAPI FakeCreateProcess(LPCSTR applicationName, LPSTR commandLine,
+                              LPSECURITY_ATTRIBUTES processAttributes,
+                              LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles,
+                              DWORD creationFlags, LPVOID environment, LPCSTR currentDirectory,
+                              LPSTARTUPINFOA startupInfo, LPPROCESS_INFORMATION process) {
+  fake->calls.push_back("CreateProcessA");
+  fake->createProcess = {applicationName, commandLine,  processAttributes, threadAttributes,
+                         inheritHandles,  creationFlags, environment,       currentDirectory,
+                         *startupInfo};
+  if (fake->createProcessFails) {
+    fake->lastError = fake->createProcessError;
+    return FALSE;
+  }
+  *process = {kProcess, kThread, 4242, 4343};
+  return TRUE;
+}
+
+std::string HandleName(HANDLE handle) {
+  return handle == kProcess ? "process" : handle == kThread ? "thread" : "unknown handle";
+}
+
+DWORD WINAPI FakeWaitForSingleObject(HANDLE handle, DWORD timeout) {
+  fake->calls.push_back("WaitForSingleObject(" + HandleName(handle) + ")");
+  fake->waitTimeout = timeout;
+  if (fake->waitError != ERROR_SUCCESS) fake->lastError = fake->waitError;
+  return fake->waitResult;
+}
+
+BOOL WINAPI FakeCloseHandle(HANDLE handle) {
+  fake->calls.push_back("CloseHandle(" + HandleName(handle) + ")");
+  // The real call may overwrite the last error; the routine must have read it before.
+  fake->lastError = ERROR_SUCCESS;
+  return TRUE;
+}
+
+DWORD WINAPI FakeGetLastError() {
+  fake->calls.push_back("GetLastError");
+  return fake->lastError;
+}
+
+class LaunchTest : public testing::Test {
+ protected:
+  void SetUp() override { fake = &system_; }
+  void TearDown() override { fake = nullptr; }
+
+  DWORD Run() {
+    const SystemCalls calls = {FakeGetModuleFileName,   FakeIsLeadByte,  FakeCreateProcess,
+                               FakeWaitForSingleObject, FakeCloseHandle, FakeGetLastError};
+    return RunLauncher(calls);
+  }
+
+  FakeSystem system_;
+};
+
+// Shift-JIS, where the second byte of "ソ" (0x83 0x5C) equals '\'.
+BOOL WINAPI ShiftJisLeadByte(BYTE byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+TEST_F(LaunchTest, StartsTheBatchWithTheExactRequestWaitsAndClosesThreadThenProcess) {
+  EXPECT_EQ(Run(), static_cast<DWORD>(ERROR_SUCCESS));
+
+  EXPECT_EQ(system_.calls, (std::vector<std::string>{
+                               "GetModuleFileNameA(program)",
+                               "CreateProcessA",
+                               "WaitForSingleObject(process)",
+                               "CloseHandle(thread)",
+                               "CloseHandle(process)",
+                           }));
+  EXPECT_EQ(system_.moduleFileNameCapacity, static_cast<DWORD>(MAX_PATH));
+  EXPECT_EQ(system_.waitTimeout, INFINITE);
+
+  const auto& request = system_.createProcess;
+  EXPECT_EQ(request.applicationName, nullptr);
+  EXPECT_EQ(request.commandLine, "\"C:\\Tools\\Start.bat\"");
+  EXPECT_EQ(request.processAttributes, nullptr);
+  EXPECT_EQ(request.threadAttributes, nullptr);
+  EXPECT_EQ(request.inheritHandles, FALSE);
+  EXPECT_EQ(request.creationFlags, 0u);
+  EXPECT_EQ(request.environment, nullptr);
+  EXPECT_EQ(request.currentDirectory, nullptr);
+
+  STARTUPINFOA expected;
+  std::memset(&expected, 0, sizeof expected);
+  expected.cb = sizeof expected;
+  expected.dwFlags = STARTF_USESHOWWINDOW;
+  expected.wShowWindow = SW_SHOWNORMAL;
+  EXPECT_EQ(std::memcmp(&request.startupInfo, &expected, sizeof expected), 0)
+      << "cb=" << request.startupInfo.cb << " flags=" << request.startupInfo.dwFlags
+      << " show=" << request.startupInfo.wShowWindow;
+}
+
+TEST_F(LaunchTest, FindsTheFolderWithTheSystemsCodePage) {
+  system_.isLeadByte = ShiftJisLeadByte;
+  system_.moduleFileName = "C:\\Tools\\\x83\x5C\x83\x74\x83\x67.exe";  // C:\Tools\ソフト.exe
+
+  EXPECT_EQ(Run(), static_cast<DWORD>(ERROR_SUCCESS));
+  EXPECT_EQ(system_.createProcess.commandLine, "\"C:\\Tools\\Start.bat\"");
+}
+
+struct FailureCase {
+  const char* what;
+  void (*arrange)(FakeSystem&);
+  DWORD status;
+  std::vector<std::string> calls;
+
+  friend void PrintTo(const FailureCase& c, std::ostream* out) { *out << c.what; }
+};
+
+class LaunchFailureTest : public LaunchTest, public testing::WithParamInterface<FailureCase> {};
+
+TEST_P(LaunchFailureTest, EndsWithTheReasonAndReleasesOnlyWhatItGot) {
+  GetParam().arrange(system_);
+  EXPECT_EQ(Run(), GetParam().status);
+  EXPECT_EQ(system_.calls, GetParam().calls);
+}
+
+const std::vector<std::string> kFailedStart = {"GetModuleFileNameA(program)", "CreateProcessA",
+                                               "GetLastError"};
+const std::vector<std::string> kNothingStarted = {"GetModuleFileNameA(program)"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, LaunchFailureTest,
+    testing::Values(
+        FailureCase{"batch_missing",
+                    [](FakeSystem& s) {
+                      s.createProcessFails = true;
+                      s.createProcessError = ERROR_FILE_NOT_FOUND;
+                    },
+                    ERROR_FILE_NOT_FOUND, kFailedStart},
+        FailureCase{"start_refused",
+                    [](FakeSystem& s) {
+                      s.createProcessFails = true;
+                      s.createProcessError = ERROR_ACCESS_DENIED;
+                    },
+                    ERROR_ACCESS_DENIED, kFailedStart},
+        FailureCase{"module_name_unavailable",
+                    [](FakeSystem& s) { s.moduleFileNameError = ERROR_NOT_ENOUGH_MEMORY; },
+                    ERROR_NOT_ENOUGH_MEMORY, {"GetModuleFileNameA(program)", "GetLastError"}},
+        FailureCase{"module_name_exactly_fills_the_buffer",
+                    [](FakeSystem& s) {
+                      s.moduleFileName = "C:\\" + std::string(MAX_PATH - 3, 'x');
+                    },
+                    ERROR_INSUFFICIENT_BUFFER, kNothingStarted},
+        // Truncated at 260, "C:\deep\...\Start.bat" would name a parent folder's batch.
+        FailureCase{"module_name_longer_than_the_buffer",
+                    [](FakeSystem& s) {
+                      s.moduleFileName.clear();
+                      while (s.moduleFileName.size() < 400) s.moduleFileName += "C:\\deep";
+                      s.moduleFileName += "\\launcher.exe";
+                    },
+                    ERROR_INSUFFICIENT_BUFFER, kNothingStarted},
+        FailureCase{"batch_path_over_the_limit",
+                    [](FakeSystem& s) {
+                      s.moduleFileName = "C:\\" + std::string(250, 'f') + "\\x.exe";
+                    },
+                    ERROR_INSUFFICIENT_BUFFER, kNothingStarted},
+        FailureCase{"no_folder", [](FakeSystem& s) { s.moduleFileName = "launcher.exe"; },
+                    ERROR_BAD_PATHNAME, kNothingStarted},
+        FailureCase{"start_failed_without_an_error_code",
+                    [](FakeSystem& s) { s.createProcessFails = true; },
+                    ERROR_GEN_FAILURE, kFailedStart},
+        FailureCase{"wait_failed",
+                    [](FakeSystem& s) {
+                      s.waitResult = WAIT_FAILED;
+                      s.waitError = ERROR_INVALID_HANDLE;
+                    },
+                    ERROR_INVALID_HANDLE,
+                    {"GetModuleFileNameA(program)", "CreateProcessA",
+                     "WaitForSingleObject(process)", "GetLastError", "CloseHandle(thread)",
+                     "CloseHandle(process)"}}),
+    [](const testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.what); });
+
+}  // namespace
+}  // namespace launcher
