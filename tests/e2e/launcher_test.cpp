@@ -1,0 +1,143 @@
+// The built launcher.exe, run under Wine in folders that the tests make, beside batch
+// files that record what they saw.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support.h"
+
+namespace e2e {
+namespace {
+
+// The batch file's lines, each ended as the command interpreter expects.
+std::string Batch(std::initializer_list<const char*> lines) {
+  std::string text = "@echo off\r\n";
+  for (const char* line : lines) text += std::string(line) + "\r\n";
+  return text;
+}
+
+class LauncherTest : public testing::Test {
+ protected:
+  // A copy of the launcher, with the probe beside it, in workspace\folder.
+  std::wstring PlaceLauncher(const std::wstring& folder) {
+    const std::wstring path = workspace_.MakeFolder(folder);
+    CopyBuiltProgram(L"launcher.exe", path + L"\\launcher.exe");
+    CopyBuiltProgram(L"probe.exe", path + L"\\probe.exe");
+    return path;
+  }
+
+  Workspace workspace_;
+};
+
+TEST_F(LauncherTest, RunsTheBatchBesideItAndSucceedsWhateverTheBatchReturns) {
+  const std::wstring folder = PlaceLauncher(L"tool");
+  WriteTextFile(folder + L"\\Start.bat", Batch({"echo ran> \"%~dp0ran.txt\"", "exit /b 3"}));
+
+  Process launcher(folder + L"\\launcher.exe", L"", workspace_.root());
+  ASSERT_TRUE(launcher.WaitForExit(kPatience));
+  EXPECT_EQ(launcher.ExitCode(), 0u);
+  EXPECT_EQ(ReadTextFile(folder + L"\\ran.txt"), "ran\r\n");
+}
+
+TEST_F(LauncherTest, WithoutABatchEndsAtOnceWithFileNotFound) {
+  const std::wstring folder = PlaceLauncher(L"tool");
+
+  Process launcher(folder + L"\\launcher.exe", L"", folder);
+  ASSERT_TRUE(launcher.WaitForExit(kPatience));
+  EXPECT_EQ(launcher.ExitCode(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+}
+
+TEST_F(LauncherTest, BatchRunsInTheLaunchersCurrentDirectory) {
+  const std::wstring folder = PlaceLauncher(L"tool");
+  const std::wstring elsewhere = workspace_.MakeFolder(L"elsewhere");
+  WriteTextFile(folder + L"\\Start.bat", Batch({"cd> \"%~dp0cwd.txt\""}));
+
+  Process launcher(folder + L"\\launcher.exe", L"", elsewhere);
+  ASSERT_TRUE(launcher.WaitForExit(kPatience));
+  EXPECT_EQ(launcher.ExitCode(), 0u);
+  const std::string cwd = ReadTextFile(folder + L"\\cwd.txt");
+  const std::string expected(elsewhere.begin(), elsewhere.end());
+  EXPECT_EQ(CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, cwd.c_str(), -1,
+                           (expected + "\r\n").c_str(), -1),
+            CSTR_EQUAL)
+      << cwd << " is not " << expected;
+}
+
+TEST_F(LauncherTest, ArgumentsDoNotReachTheBatch) {
+  const std::wstring folder = PlaceLauncher(L"tool");
+  WriteTextFile(folder + L"\\Start.bat", Batch({"echo [%*]> \"%~dp0args.txt\""}));
+
+  Process launcher(folder + L"\\launcher.exe", L" one \"two three\" /c", folder);
+  ASSERT_TRUE(launcher.WaitForExit(kPatience));
+  EXPECT_EQ(launcher.ExitCode(), 0u);
+  EXPECT_EQ(ReadTextFile(folder + L"\\args.txt"), "[]\r\n");
+}
+
+TEST_F(LauncherTest, StaysAliveUntilTheBatchHasEnded) {
+  const std::wstring folder = PlaceLauncher(L"tool");
+  WriteTextFile(folder + L"\\Start.bat",
+                Batch({"\"%~dp0probe.exe\" wait \"%~dp0release\"", "echo ended> \"%~dp0end.txt\""}));
+
+  Process launcher(folder + L"\\launcher.exe", L"", folder);
+  ASSERT_TRUE(WaitForFile(folder + L"\\release.waiting", kPatience));
+  EXPECT_FALSE(launcher.WaitForExit(1000)) << "ended while its batch was still running";
+
+  WriteTextFile(folder + L"\\release", "");
+  ASSERT_TRUE(launcher.WaitForExit(kPatience));
+  EXPECT_EQ(launcher.ExitCode(), 0u);
+  EXPECT_TRUE(Exists(folder + L"\\end.txt")) << "ended before its batch did";
+}
+
+TEST_F(LauncherTest, DoesNotWaitForWhatTheBatchLeavesRunningInTheBackground) {
+  const std::wstring folder = PlaceLauncher(L"tool");
+  WriteTextFile(folder + L"\\Start.bat",
+                Batch({"start \"\" /b \"%~dp0probe.exe\" wait \"%~dp0release\""}));
+
+  Process launcher(folder + L"\\launcher.exe", L"", folder);
+  EXPECT_TRUE(launcher.WaitForExit(kPatience)) << "waited for the background program";
+  EXPECT_EQ(launcher.ExitCode(), 0u);
+  EXPECT_TRUE(WaitForFile(folder + L"\\release.waiting", kPatience)) << "nothing was started";
+  EXPECT_FALSE(Exists(folder + L"\\release.done"));
+
+  WriteTextFile(folder + L"\\release", "");
+  EXPECT_TRUE(WaitForFile(folder + L"\\release.done", kPatience));
+}
+
+// The console window exists only where Wine has a display: the test command starts one.
+TEST_F(LauncherTest, ShowsTheBatchsConsoleWindowNormally) {
+  const std::wstring folder = PlaceLauncher(L"tool");
+  WriteTextFile(folder + L"\\Start.bat",
+                Batch({"\"%~dp0probe.exe\" console \"%~dp0console.txt\""}));
+
+  Process launcher(folder + L"\\launcher.exe", L"", folder);
+  ASSERT_TRUE(launcher.WaitForExit(kPatience));
+  EXPECT_EQ(launcher.ExitCode(), 0u);
+  const std::string state = ReadTextFile(folder + L"\\console.txt");
+  EXPECT_NE(state.rfind("window=0 ", 0), 0u) << "no console window: " << state;
+  EXPECT_NE(state.find("visible=1 iconic=0 zoomed=0"), std::string::npos) << state;
+}
+
+TEST_F(LauncherTest, ClosingTheConsoleWindowEndsTheBatchAndThenTheLauncher) {
+  const std::wstring folder = PlaceLauncher(L"tool");
+  WriteTextFile(folder + L"\\Start.bat",
+                Batch({"\"%~dp0probe.exe\" console \"%~dp0console.txt\"",
+                       "\"%~dp0probe.exe\" wait \"%~dp0release\"",
+                       "echo not closed> \"%~dp0end.txt\""}));
+
+  Process launcher(folder + L"\\launcher.exe", L"", folder);
+  ASSERT_TRUE(WaitForFile(folder + L"\\release.waiting", kPatience));
+  const std::string state = ReadTextFile(folder + L"\\console.txt");
+  const auto window = reinterpret_cast<HWND>(std::stoul(state.substr(state.find('=') + 1)));
+  ASSERT_NE(window, nullptr) << "no console window: " << state;
+
+  ASSERT_TRUE(PostMessageW(window, WM_CLOSE, 0, 0));
+  EXPECT_TRUE(launcher.WaitForExit(kPatience)) << "still running after its console closed";
+  EXPECT_EQ(launcher.ExitCode(), 0u);
+  EXPECT_FALSE(Exists(folder + L"\\end.txt")) << "the batch went on after its console closed";
+  WriteTextFile(folder + L"\\release", "");
+}
+
+}  // namespace
+}  // namespace e2e
