@@ -35,7 +35,7 @@ TEST_F(LauncherTest, RunsTheBatchBesideItAndSucceedsWhateverTheBatchReturns) {
   const std::wstring folder = PlaceLauncher(L"tool");
   WriteTextFile(folder + L"\\Start.bat", Batch({"echo ran> \"%~dp0ran.txt\"", "exit /b 3"}));
 
-  Process launcher(folder + L"\\launcher.exe", L"", workspace_.root());
+  Process launcher(folder + L"\\launcher.exe", L"", folder);
   ASSERT_TRUE(launcher.WaitForExit(kPatience));
   EXPECT_EQ(launcher.ExitCode(), 0u);
   EXPECT_EQ(ReadTextFile(folder + L"\\ran.txt"), "ran\r\n");
@@ -138,6 +138,44 @@ TEST_F(LauncherTest, ClosingTheConsoleWindowEndsTheBatchAndThenTheLauncher) {
   EXPECT_FALSE(Exists(folder + L"\\end.txt")) << "the batch went on after its console closed";
   WriteTextFile(folder + L"\\release", "");
 }
+
+struct FolderCase {
+  const char* what;
+  std::wstring folder;
+  // Where an unquoted command line would find a program to start instead of the batch.
+  std::wstring decoy;
+
+  friend void PrintTo(const FolderCase& c, std::ostream* out) { *out << c.what; }
+};
+
+class FolderNameTest : public LauncherTest, public testing::WithParamInterface<FolderCase> {};
+
+TEST_P(FolderNameTest, RunsTheBatchInAnyFolder) {
+  const FolderCase& c = GetParam();
+  const std::wstring folder = PlaceLauncher(c.folder);
+  // Written to the current directory: Wine's command interpreter mangles %~dp0 when
+  // the folder holds a '%'.
+  WriteTextFile(folder + L"\\Start.bat", Batch({"echo ran> ran.txt"}));
+  if (!c.decoy.empty()) CopyBuiltProgram(L"probe.exe", workspace_.root() + L"\\" + c.decoy);
+
+  Process launcher(folder + L"\\launcher.exe", L"", folder);
+  ASSERT_TRUE(launcher.WaitForExit(kPatience));
+  EXPECT_EQ(launcher.ExitCode(), 0u);
+  EXPECT_EQ(ReadTextFile(folder + L"\\ran.txt"), "ran\r\n");
+  if (!c.decoy.empty()) {
+    EXPECT_FALSE(Exists(workspace_.root() + L"\\" + c.decoy + L".ran")) << "the decoy ran";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Folders, FolderNameTest,
+    testing::Values(FolderCase{"blank", L"my app", L"my.exe"},
+                    FolderCase{"blanks_and_parentheses", L"Program Files (x86)\\My Tools",
+                               L"Program.exe"},
+                    FolderCase{"interpreter_syntax", L"a&b^c(d)e;f,g=h", L""},
+                    FolderCase{"accented", L"Caf\u00e9 cr\u00e8me", L""},
+                    FolderCase{"lone_percent_and_bang", L"100% sure!", L""}),
+    [](const testing::TestParamInfo<FolderCase>& info) { return std::string(info.param.what); });
 
 }  // namespace
 }  // namespace e2e
