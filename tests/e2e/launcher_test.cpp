@@ -28,6 +28,14 @@ class LauncherTest : public testing::Test {
     return path;
   }
 
+  // Runs the launcher in `folder` to its end and returns its exit status.
+  static DWORD RunToEnd(const std::wstring& folder, const std::wstring& arguments,
+                        const std::wstring& currentDirectory) {
+    Process launcher(folder + L"\\launcher.exe", arguments, currentDirectory);
+    EXPECT_TRUE(launcher.WaitForExit(kPatience)) << "the launcher did not end";
+    return launcher.ExitCode();
+  }
+
   Workspace workspace_;
 };
 
@@ -35,18 +43,14 @@ TEST_F(LauncherTest, RunsTheBatchBesideItAndSucceedsWhateverTheBatchReturns) {
   const std::wstring folder = PlaceLauncher(L"tool");
   WriteTextFile(folder + L"\\Start.bat", Batch({"echo ran> \"%~dp0ran.txt\"", "exit /b 3"}));
 
-  Process launcher(folder + L"\\launcher.exe", L"", folder);
-  ASSERT_TRUE(launcher.WaitForExit(kPatience));
-  EXPECT_EQ(launcher.ExitCode(), 0u);
+  EXPECT_EQ(RunToEnd(folder, L"", workspace_.root()), 0u);
   EXPECT_EQ(ReadTextFile(folder + L"\\ran.txt"), "ran\r\n");
 }
 
 TEST_F(LauncherTest, WithoutABatchEndsAtOnceWithFileNotFound) {
   const std::wstring folder = PlaceLauncher(L"tool");
 
-  Process launcher(folder + L"\\launcher.exe", L"", folder);
-  ASSERT_TRUE(launcher.WaitForExit(kPatience));
-  EXPECT_EQ(launcher.ExitCode(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(RunToEnd(folder, L"", folder), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
 TEST_F(LauncherTest, BatchRunsInTheLaunchersCurrentDirectory) {
@@ -54,9 +58,7 @@ TEST_F(LauncherTest, BatchRunsInTheLaunchersCurrentDirectory) {
   const std::wstring elsewhere = workspace_.MakeFolder(L"elsewhere");
   WriteTextFile(folder + L"\\Start.bat", Batch({"cd> \"%~dp0cwd.txt\""}));
 
-  Process launcher(folder + L"\\launcher.exe", L"", elsewhere);
-  ASSERT_TRUE(launcher.WaitForExit(kPatience));
-  EXPECT_EQ(launcher.ExitCode(), 0u);
+  EXPECT_EQ(RunToEnd(folder, L"", elsewhere), 0u);
   const std::string cwd = ReadTextFile(folder + L"\\cwd.txt");
   const std::string expected(elsewhere.begin(), elsewhere.end());
   EXPECT_EQ(CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, cwd.c_str(), -1,
@@ -69,9 +71,7 @@ TEST_F(LauncherTest, ArgumentsDoNotReachTheBatch) {
   const std::wstring folder = PlaceLauncher(L"tool");
   WriteTextFile(folder + L"\\Start.bat", Batch({"echo [%*]> \"%~dp0args.txt\""}));
 
-  Process launcher(folder + L"\\launcher.exe", L" one \"two three\" /c", folder);
-  ASSERT_TRUE(launcher.WaitForExit(kPatience));
-  EXPECT_EQ(launcher.ExitCode(), 0u);
+  EXPECT_EQ(RunToEnd(folder, L" one \"two three\" /c", folder), 0u);
   EXPECT_EQ(ReadTextFile(folder + L"\\args.txt"), "[]\r\n");
 }
 
@@ -95,9 +95,7 @@ TEST_F(LauncherTest, DoesNotWaitForWhatTheBatchLeavesRunningInTheBackground) {
   WriteTextFile(folder + L"\\Start.bat",
                 Batch({"start \"\" /b \"%~dp0probe.exe\" wait \"%~dp0release\""}));
 
-  Process launcher(folder + L"\\launcher.exe", L"", folder);
-  EXPECT_TRUE(launcher.WaitForExit(kPatience)) << "waited for the background program";
-  EXPECT_EQ(launcher.ExitCode(), 0u);
+  EXPECT_EQ(RunToEnd(folder, L"", folder), 0u);
   EXPECT_TRUE(WaitForFile(folder + L"\\release.waiting", kPatience)) << "nothing was started";
   EXPECT_FALSE(Exists(folder + L"\\release.done"));
 
@@ -111,9 +109,7 @@ TEST_F(LauncherTest, ShowsTheBatchsConsoleWindowNormally) {
   WriteTextFile(folder + L"\\Start.bat",
                 Batch({"\"%~dp0probe.exe\" console \"%~dp0console.txt\""}));
 
-  Process launcher(folder + L"\\launcher.exe", L"", folder);
-  ASSERT_TRUE(launcher.WaitForExit(kPatience));
-  EXPECT_EQ(launcher.ExitCode(), 0u);
+  EXPECT_EQ(RunToEnd(folder, L"", folder), 0u);
   const std::string state = ReadTextFile(folder + L"\\console.txt");
   EXPECT_NE(state.rfind("window=0 ", 0), 0u) << "no console window: " << state;
   EXPECT_NE(state.find("visible=1 iconic=0 zoomed=0"), std::string::npos) << state;
@@ -158,9 +154,7 @@ TEST_P(FolderNameTest, RunsTheBatchInAnyFolder) {
   WriteTextFile(folder + L"\\Start.bat", Batch({"echo ran> ran.txt"}));
   if (!c.decoy.empty()) CopyBuiltProgram(L"probe.exe", workspace_.root() + L"\\" + c.decoy);
 
-  Process launcher(folder + L"\\launcher.exe", L"", folder);
-  ASSERT_TRUE(launcher.WaitForExit(kPatience));
-  EXPECT_EQ(launcher.ExitCode(), 0u);
+  EXPECT_EQ(RunToEnd(folder, L"", folder), 0u);
   EXPECT_EQ(ReadTextFile(folder + L"\\ran.txt"), "ran\r\n");
   if (!c.decoy.empty()) {
     EXPECT_FALSE(Exists(workspace_.root() + L"\\" + c.decoy + L".ran")) << "the decoy ran";
