@@ -22,20 +22,21 @@ DWORD ProgramFolderLength(const char* moduleFileName, DWORD length, LeadByteTest
   return folderLength;
 }
 
-DWORD BuildCommandLine(const char* folder, DWORD folderLength,
+DWORD BuildCommandLine(const char* folder, DWORD folderBytes, DWORD folderCharacters,
                        char (&commandLine)[kCommandLineCapacity]) {
-  if (folderLength == 0) return ERROR_BAD_PATHNAME;
-  if (folderLength > kBatchPathMaxLength - kBatchFileSuffixLength) {
+  if (folderBytes == 0 || folderCharacters == 0) return ERROR_BAD_PATHNAME;
+  if (folderCharacters > kPathMaxCharacters - kBatchFileSuffixLength ||
+      folderBytes > kCommandLineCapacity - 1 - kBatchFileSuffixLength - 2) {
     return ERROR_INSUFFICIENT_BUFFER;
   }
   // A quote cannot be part of a Windows path; inside ours it would end the quoting.
-  for (DWORD i = 0; i < folderLength; ++i) {
+  for (DWORD i = 0; i < folderBytes; ++i) {
     if (folder[i] == '"') return ERROR_BAD_PATHNAME;
   }
 
   DWORD end = 0;
   commandLine[end++] = '"';
-  for (DWORD i = 0; i < folderLength; ++i) commandLine[end++] = folder[i];
+  for (DWORD i = 0; i < folderBytes; ++i) commandLine[end++] = folder[i];
   for (DWORD i = 0; i < kBatchFileSuffixLength; ++i) commandLine[end++] = kBatchFileSuffix[i];
   commandLine[end++] = '"';
   commandLine[end] = '\0';

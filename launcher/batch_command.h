@@ -6,27 +6,31 @@
 
 namespace launcher {
 
+// The path limit counts characters (UTF-16 units), not bytes. The ANSI code page, UTF-8
+// by the program's manifest, takes up to three bytes for each.
+constexpr DWORD kMaxBytesPerCharacter = 3;
+constexpr DWORD kPathMaxCharacters = MAX_PATH - 1;
+
 // GetModuleFileNameA fills this buffer; a name that needs all of it was truncated.
-constexpr DWORD kModuleFileNameCapacity = MAX_PATH;
-// The batch path obeys the system's path limit: MAX_PATH with its terminator.
-constexpr DWORD kBatchPathMaxLength = MAX_PATH - 1;
+constexpr DWORD kModuleFileNameCapacity = kMaxBytesPerCharacter * kPathMaxCharacters + 1;
 // The batch path in quotes, and the terminator.
-constexpr DWORD kCommandLineCapacity = 1 + kBatchPathMaxLength + 1 + 1;
+constexpr DWORD kCommandLineCapacity = 1 + kMaxBytesPerCharacter * kPathMaxCharacters + 1 + 1;
 
 // Tells whether a byte opens a double-byte character in the ANSI code page.
 using LeadByteTest = BOOL(WINAPI*)(BYTE);
 
-// The length of the program folder: the text before the last backslash, so that the
-// folder carries no trailing separator. 0 when the name holds no backslash.
+// The length in bytes of the program folder: the text before the last backslash, so
+// that the folder carries no trailing separator. 0 when the name holds no backslash.
 // In double-byte code pages a trail byte can equal '\', so the scan steps over whole
 // characters.
 DWORD ProgramFolderLength(const char* moduleFileName, DWORD length, LeadByteTest isLeadByte);
 
 // Writes "<folder>\Start.bat" in quotes, so that blanks cannot split the path and the
-// command interpreter takes & ^ ( ) ; , = in it literally. Returns ERROR_SUCCESS, or
-// the reason nothing may be started: ERROR_INSUFFICIENT_BUFFER when the batch path
-// exceeds the path limit, ERROR_BAD_PATHNAME when the folder is empty or holds a quote.
-DWORD BuildCommandLine(const char* folder, DWORD folderLength,
+// command interpreter takes & ^ ( ) ; , = in it literally. The folder is given in bytes
+// and, as the system counts them, in characters. Returns ERROR_SUCCESS, or the reason
+// nothing may be started: ERROR_INSUFFICIENT_BUFFER when the batch path exceeds the path
+// limit, ERROR_BAD_PATHNAME when the folder is empty or holds a quote.
+DWORD BuildCommandLine(const char* folder, DWORD folderBytes, DWORD folderCharacters,
                        char (&commandLine)[kCommandLineCapacity]);
 
 }  // namespace launcher

@@ -20,9 +20,14 @@ DWORD RunLauncher(const SystemCalls& system) {
   if (length >= kModuleFileNameCapacity) return ERROR_INSUFFICIENT_BUFFER;
 
   const DWORD folderLength = ProgramFolderLength(moduleFileName, length, system.isLeadByte);
+  // The path limit counts what the text becomes in UTF-16; 0 for an empty folder.
+  const int folderCharacters =
+      system.multiByteToWideChar(CP_ACP, 0, moduleFileName, static_cast<int>(folderLength),
+                                 nullptr, 0);
 
   char commandLine[kCommandLineCapacity];
-  const DWORD built = BuildCommandLine(moduleFileName, folderLength, commandLine);
+  const DWORD built = BuildCommandLine(moduleFileName, folderLength,
+                                       static_cast<DWORD>(folderCharacters), commandLine);
   if (built != ERROR_SUCCESS) return built;
 
   STARTUPINFOA startupInfo = {};

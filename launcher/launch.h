@@ -9,6 +9,7 @@ namespace launcher {
 struct SystemCalls {
   decltype(&GetModuleFileNameA) getModuleFileName;
   decltype(&IsDBCSLeadByte) isLeadByte;
+  decltype(&MultiByteToWideChar) multiByteToWideChar;
   decltype(&CreateProcessA) createProcess;
   decltype(&WaitForSingleObject) waitForSingleObject;
   decltype(&CloseHandle) closeHandle;

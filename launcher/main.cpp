@@ -7,8 +7,8 @@
 
 extern "C" void WINAPI LauncherStart() {
   const launcher::SystemCalls windows = {
-      GetModuleFileNameA,  IsDBCSLeadByte, CreateProcessA,
-      WaitForSingleObject, CloseHandle,    GetLastError,
+      GetModuleFileNameA, IsDBCSLeadByte, MultiByteToWideChar, CreateProcessA,
+      WaitForSingleObject, CloseHandle, GetLastError,
   };
   ExitProcess(launcher::RunLauncher(windows));
 }

@@ -21,6 +21,7 @@ struct FakeSystem {
   std::string moduleFileName = "C:\\Tools\\launcher.exe";
   DWORD moduleFileNameError = ERROR_SUCCESS;
   BOOL (WINAPI* isLeadByte)(BYTE) = nullptr;
+  UINT ansiCodePage = CP_UTF8;
   bool createProcessFails = false;
   DWORD createProcessError = ERROR_SUCCESS;
   DWORD waitResult = WAIT_OBJECT_0;
@@ -66,6 +67,15 @@ DWORD WINAPI FakeGetModuleFileName(HMODULE module, LPSTR buffer, DWORD capacity)
 }
 
 BOOL WINAPI FakeIsLeadByte(BYTE byte) { return fake->isLeadByte ? fake->isLeadByte(byte) : FALSE; }
+
+// Counts with the real conversion, in the code page the fake system has for CP_ACP.
+int WINAPI FakeMultiByteToWideChar(UINT codePage, DWORD flags, LPCCH text, int length,
+                                   LPWSTR wide, int wideCapacity) {
+  fake->calls.push_back(codePage == CP_ACP && flags == 0 && wide == nullptr
+                            ? "MultiByteToWideChar(ANSI, count)"
+                            : "MultiByteToWideChar(?)");
+  return MultiByteToWideChar(fake->ansiCodePage, flags, text, length, wide, wideCapacity);
+}
 
 BOOL WINAPI FakeCreateProcess(LPCSTR applicationName, LPSTR commandLine,
                               LPSECURITY_ATTRIBUTES processAttributes,
@@ -113,8 +123,10 @@ class LaunchTest : public testing::Test {
   void TearDown() override { fake = nullptr; }
 
   DWORD Run() {
-    const SystemCalls calls = {FakeGetModuleFileName,   FakeIsLeadByte,  FakeCreateProcess,
-                               FakeWaitForSingleObject, FakeCloseHandle, FakeGetLastError};
+    const SystemCalls calls = {FakeGetModuleFileName,   FakeIsLeadByte,
+                               FakeMultiByteToWideChar, FakeCreateProcess,
+                               FakeWaitForSingleObject, FakeCloseHandle,
+                               FakeGetLastError};
     return RunLauncher(calls);
   }
 
@@ -131,12 +143,14 @@ TEST_F(LaunchTest, StartsTheBatchWithTheExactRequestWaitsAndClosesThreadThenProc
 
   EXPECT_EQ(system_.calls, (std::vector<std::string>{
                                "GetModuleFileNameA(program)",
+                               "MultiByteToWideChar(ANSI, count)",
                                "CreateProcessA",
                                "WaitForSingleObject(process)",
                                "CloseHandle(thread)",
                                "CloseHandle(process)",
                            }));
-  EXPECT_EQ(system_.moduleFileNameCapacity, static_cast<DWORD>(MAX_PATH));
+  // Room for MAX_PATH - 1 characters of three bytes each, and the terminator.
+  EXPECT_EQ(system_.moduleFileNameCapacity, 3u * (MAX_PATH - 1) + 1);
   EXPECT_EQ(system_.waitTimeout, INFINITE);
 
   const auto& request = system_.createProcess;
@@ -161,10 +175,25 @@ TEST_F(LaunchTest, StartsTheBatchWithTheExactRequestWaitsAndClosesThreadThenProc
 
 TEST_F(LaunchTest, FindsTheFolderWithTheSystemsCodePage) {
   system_.isLeadByte = ShiftJisLeadByte;
+  system_.ansiCodePage = 932;
   system_.moduleFileName = "C:\\Tools\\\x83\x5C\x83\x74\x83\x67.exe";  // C:\Tools\ソフト.exe
 
   EXPECT_EQ(Run(), static_cast<DWORD>(ERROR_SUCCESS));
   EXPECT_EQ(system_.createProcess.commandLine, "\"C:\\Tools\\Start.bat\"");
+}
+
+TEST_F(LaunchTest, CountsTheLimitInCharactersAsTheSystemDoes) {
+  // 249 characters of three bytes each: 747 bytes, yet within the limit.
+  std::string folder = "C:\\";
+  while (folder.size() < 3 + 3 * 246) folder += "\xE5\xAD\x97";  // 字
+  system_.moduleFileName = folder + "\\go.exe";
+
+  EXPECT_EQ(Run(), static_cast<DWORD>(ERROR_SUCCESS));
+  EXPECT_EQ(system_.createProcess.commandLine, "\"" + folder + "\\Start.bat\"");
+
+  system_.ansiCodePage = 1252;  // the same bytes as 747 characters
+  system_.calls.clear();
+  EXPECT_EQ(Run(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
 }
 
 struct FailureCase {
@@ -184,8 +213,11 @@ TEST_P(LaunchFailureTest, EndsWithTheReasonAndReleasesOnlyWhatItGot) {
   EXPECT_EQ(system_.calls, GetParam().calls);
 }
 
-const std::vector<std::string> kFailedStart = {"GetModuleFileNameA(program)", "CreateProcessA",
-                                               "GetLastError"};
+const std::vector<std::string> kFailedStart = {
+    "GetModuleFileNameA(program)", "MultiByteToWideChar(ANSI, count)", "CreateProcessA",
+    "GetLastError"};
+const std::vector<std::string> kRefusedPath = {"GetModuleFileNameA(program)",
+                                               "MultiByteToWideChar(ANSI, count)"};
 const std::vector<std::string> kNothingStarted = {"GetModuleFileNameA(program)"};
 
 INSTANTIATE_TEST_SUITE_P(
@@ -208,24 +240,24 @@ INSTANTIATE_TEST_SUITE_P(
                     ERROR_NOT_ENOUGH_MEMORY, {"GetModuleFileNameA(program)", "GetLastError"}},
         FailureCase{"module_name_exactly_fills_the_buffer",
                     [](FakeSystem& s) {
-                      s.moduleFileName = "C:\\" + std::string(MAX_PATH - 3, 'x');
+                      s.moduleFileName = "C:\\" + std::string(3 * (MAX_PATH - 1) + 1 - 3, 'x');
                     },
                     ERROR_INSUFFICIENT_BUFFER, kNothingStarted},
         // Truncated at 260, "C:\deep\...\Start.bat" would name a parent folder's batch.
         FailureCase{"module_name_longer_than_the_buffer",
                     [](FakeSystem& s) {
                       s.moduleFileName.clear();
-                      while (s.moduleFileName.size() < 400) s.moduleFileName += "C:\\deep";
+                      while (s.moduleFileName.size() < 1000) s.moduleFileName += "C:\\deep";
                       s.moduleFileName += "\\launcher.exe";
                     },
                     ERROR_INSUFFICIENT_BUFFER, kNothingStarted},
         FailureCase{"batch_path_over_the_limit",
                     [](FakeSystem& s) {
-                      s.moduleFileName = "C:\\" + std::string(250, 'f') + "\\x.exe";
+                      s.moduleFileName = "C:\\" + std::string(247, 'f') + "\\x.exe";
                     },
-                    ERROR_INSUFFICIENT_BUFFER, kNothingStarted},
+                    ERROR_INSUFFICIENT_BUFFER, kRefusedPath},
         FailureCase{"no_folder", [](FakeSystem& s) { s.moduleFileName = "launcher.exe"; },
-                    ERROR_BAD_PATHNAME, kNothingStarted},
+                    ERROR_BAD_PATHNAME, kRefusedPath},
         FailureCase{"start_failed_without_an_error_code",
                     [](FakeSystem& s) { s.createProcessFails = true; },
                     ERROR_GEN_FAILURE, kFailedStart},
@@ -235,9 +267,9 @@ INSTANTIATE_TEST_SUITE_P(
                       s.waitError = ERROR_INVALID_HANDLE;
                     },
                     ERROR_INVALID_HANDLE,
-                    {"GetModuleFileNameA(program)", "CreateProcessA",
-                     "WaitForSingleObject(process)", "GetLastError", "CloseHandle(thread)",
-                     "CloseHandle(process)"}}),
+                    {"GetModuleFileNameA(program)", "MultiByteToWideChar(ANSI, count)",
+                     "CreateProcessA", "WaitForSingleObject(process)", "GetLastError",
+                     "CloseHandle(thread)", "CloseHandle(process)"}}),
     [](const testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.what); });
 
 }  // namespace
