@@ -9,19 +9,6 @@ constexpr DWORD kBatchFileSuffixLength = sizeof kBatchFileSuffix - 1;
 
 }  // namespace
 
-DWORD ProgramFolderLength(const char* moduleFileName, DWORD length, LeadByteTest isLeadByte) {
-  DWORD folderLength = 0;
-  for (DWORD i = 0; i < length; ++i) {
-    const auto byte = static_cast<BYTE>(moduleFileName[i]);
-    if (byte == '\\') {
-      folderLength = i;
-    } else if (isLeadByte(byte)) {
-      ++i;
-    }
-  }
-  return folderLength;
-}
-
 DWORD BuildCommandLine(const char* folder, DWORD folderBytes, DWORD folderCharacters,
                        char (&commandLine)[kCommandLineCapacity]) {
   if (folderBytes == 0 || folderCharacters == 0) return ERROR_BAD_PATHNAME;

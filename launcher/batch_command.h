@@ -16,14 +16,23 @@ constexpr DWORD kModuleFileNameCapacity = kMaxBytesPerCharacter * kPathMaxCharac
 // The batch path in quotes, and the terminator.
 constexpr DWORD kCommandLineCapacity = 1 + kMaxBytesPerCharacter * kPathMaxCharacters + 1 + 1;
 
-// Tells whether a byte opens a double-byte character in the ANSI code page.
-using LeadByteTest = BOOL(WINAPI*)(BYTE);
-
 // The length in bytes of the program folder: the text before the last backslash, so
 // that the folder carries no trailing separator. 0 when the name holds no backslash.
 // In double-byte code pages a trail byte can equal '\', so the scan steps over whole
-// characters.
-DWORD ProgramFolderLength(const char* moduleFileName, DWORD length, LeadByteTest isLeadByte);
+// characters; isLeadByte(BYTE) tells which bytes open one.
+template <class LeadByteTest>
+DWORD ProgramFolderLength(const char* moduleFileName, DWORD length, LeadByteTest isLeadByte) {
+  DWORD folderLength = 0;
+  for (DWORD i = 0; i < length; ++i) {
+    const auto byte = static_cast<BYTE>(moduleFileName[i]);
+    if (byte == '\\') {
+      folderLength = i;
+    } else if (isLeadByte(byte)) {
+      ++i;
+    }
+  }
+  return folderLength;
+}
 
 // Writes "<folder>\Start.bat" in quotes, so that blanks cannot split the path and the
 // command interpreter takes & ^ ( ) ; , = in it literally. The folder is given in bytes

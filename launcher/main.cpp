@@ -4,11 +4,9 @@
 #include <windows.h>
 
 #include "launch.h"
+#include "windows_system.h"
 
 extern "C" void WINAPI LauncherStart() {
-  const launcher::SystemCalls windows = {
-      GetModuleFileNameA, IsDBCSLeadByte, MultiByteToWideChar, CreateProcessA,
-      WaitForSingleObject, CloseHandle, GetLastError,
-  };
+  launcher::WindowsSystem windows;
   ExitProcess(launcher::RunLauncher(windows));
 }

@@ -8,14 +8,10 @@
 namespace launcher {
 namespace {
 
-BOOL WINAPI NoLeadBytes(BYTE) { return FALSE; }
+bool NoLeadBytes(BYTE) { return false; }
 
-// Shift-JIS (code page 932), where trail bytes include '\' (0x5C): the second byte of
-// "ソ" (0x83 0x5C) is one.
-BOOL WINAPI ShiftJisLeadByte(BYTE byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
+// Shift-JIS, where trail bytes include '\' (0x5C): the second byte of "ソ" (0x83 0x5C)
+// is one.
 constexpr UINT kShiftJis = 932;
 constexpr UINT kWestern = 1252;
 
@@ -28,8 +24,9 @@ struct CommandLineResult {
 // characters counted as the system counts them.
 CommandLineResult CommandLineFor(const std::string& moduleFileName, UINT codePage) {
   const auto length = static_cast<DWORD>(moduleFileName.size());
-  const DWORD folderBytes = ProgramFolderLength(
-      moduleFileName.data(), length, codePage == kShiftJis ? ShiftJisLeadByte : NoLeadBytes);
+  const DWORD folderBytes = ProgramFolderLength(moduleFileName.data(), length, [&](BYTE byte) {
+    return IsDBCSLeadByteEx(codePage, byte) != FALSE;
+  });
   const int folderCharacters = MultiByteToWideChar(codePage, 0, moduleFileName.data(),
                                                    static_cast<int>(folderBytes), nullptr, 0);
   char commandLine[kCommandLineCapacity];

@@ -1,5 +1,5 @@
-// Drives the launcher's routine through fakes of the system calls that record what it
-// asks for, and answer as the real calls would.
+// Drives the launcher's routine through a fake system that records what it is asked
+// for, and answers as the real calls would.
 #include "launch.h"
 
 #include <gtest/gtest.h>
@@ -14,19 +14,23 @@ namespace {
 const HANDLE kProcess = reinterpret_cast<HANDLE>(0x1110);
 const HANDLE kThread = reinterpret_cast<HANDLE>(0x2220);
 
-// What the fakes answer, and what they saw. Plain functions cannot carry state, so the
-// test in progress owns the one instance.
-struct FakeSystem {
+// Shift-JIS, where the second byte of "ソ" (0x83 0x5C) equals '\'.
+constexpr UINT kShiftJis = 932;
+
+std::string HandleName(HANDLE handle) {
+  return handle == kProcess ? "process" : handle == kThread ? "thread" : "unknown handle";
+}
+
+class FakeSystem {
+ public:
   // Answers.
   std::string moduleFileName = "C:\\Tools\\launcher.exe";
   DWORD moduleFileNameError = ERROR_SUCCESS;
-  BOOL (WINAPI* isLeadByte)(BYTE) = nullptr;
   UINT ansiCodePage = CP_UTF8;
   bool createProcessFails = false;
   DWORD createProcessError = ERROR_SUCCESS;
   DWORD waitResult = WAIT_OBJECT_0;
   DWORD waitError = ERROR_SUCCESS;
-  DWORD lastError = ERROR_SUCCESS;
 
   // Observations.
   std::vector<std::string> calls;
@@ -43,117 +47,93 @@ struct FakeSystem {
     STARTUPINFOA startupInfo;
   } createProcess = {};
   DWORD waitTimeout = 0;
+
+  // Like the real call: a name that does not fit is cut to the buffer's size and, as
+  // under Wine, left without a terminator.
+  DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD capacity) {
+    calls.push_back(module == nullptr ? "GetModuleFileNameA(program)" : "GetModuleFileNameA(?)");
+    moduleFileNameCapacity = capacity;
+    if (moduleFileNameError != ERROR_SUCCESS) {
+      lastError_ = moduleFileNameError;
+      return 0;
+    }
+    if (moduleFileName.size() >= capacity) {
+      std::memcpy(buffer, moduleFileName.data(), capacity);
+      lastError_ = ERROR_INSUFFICIENT_BUFFER;
+      return capacity;
+    }
+    std::memcpy(buffer, moduleFileName.c_str(), moduleFileName.size() + 1);
+    return static_cast<DWORD>(moduleFileName.size());
+  }
+
+  BOOL IsDBCSLeadByte(BYTE byte) { return IsDBCSLeadByteEx(ansiCodePage, byte); }
+
+  // Counts with the real conversion, in the code page that this system has for CP_ACP.
+  int MultiByteToWideChar(UINT codePage, DWORD flags, LPCCH text, int length, LPWSTR wide,
+                          int wideCapacity) {
+    calls.push_back(codePage == CP_ACP && flags == 0 && wide == nullptr
+                        ? "MultiByteToWideChar(ANSI, count)"
+                        : "MultiByteToWideChar(?)");
+    return ::MultiByteToWideChar(ansiCodePage, flags, text, length, wide, wideCapacity);
+  }
+
+  BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
+                      LPSECURITY_ATTRIBUTES processAttributes,
+                      LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles,
+                      DWORD creationFlags, LPVOID environment, LPCSTR currentDirectory,
+                      LPSTARTUPINFOA startupInfo, LPPROCESS_INFORMATION process) {
+    calls.push_back("CreateProcessA");
+    createProcess = {applicationName, commandLine,   processAttributes, threadAttributes,
+                     inheritHandles,  creationFlags, environment,       currentDirectory,
+                     *startupInfo};
+    if (createProcessFails) {
+      lastError_ = createProcessError;
+      return FALSE;
+    }
+    *process = {kProcess, kThread, 4242, 4343};
+    return TRUE;
+  }
+
+  DWORD WaitForSingleObject(HANDLE handle, DWORD timeout) {
+    calls.push_back("WaitForSingleObject(" + HandleName(handle) + ")");
+    waitTimeout = timeout;
+    if (waitError != ERROR_SUCCESS) lastError_ = waitError;
+    return waitResult;
+  }
+
+  BOOL CloseHandle(HANDLE handle) {
+    calls.push_back("CloseHandle(" + HandleName(handle) + ")");
+    // The real call may overwrite the last error; the routine must have read it before.
+    lastError_ = ERROR_SUCCESS;
+    return TRUE;
+  }
+
+  DWORD GetLastError() {
+    calls.push_back("GetLastError");
+    return lastError_;
+  }
+
+ private:
+  DWORD lastError_ = ERROR_SUCCESS;
 };
 
-FakeSystem* fake = nullptr;
+TEST(LaunchTest, StartsTheBatchWithTheExactRequestWaitsAndClosesThreadThenProcess) {
+  FakeSystem system;
+  EXPECT_EQ(RunLauncher(system), static_cast<DWORD>(ERROR_SUCCESS));
 
-// Like the real call: a name that does not fit is cut to the buffer's size and, as
-// under Wine, left without a terminator.
-DWORD WINAPI FakeGetModuleFileName(HMODULE module, LPSTR buffer, DWORD capacity) {
-  fake->calls.push_back(module == nullptr ? "GetModuleFileNameA(program)" : "GetModuleFileNameA(?)");
-  fake->moduleFileNameCapacity = capacity;
-  if (fake->moduleFileNameError != ERROR_SUCCESS) {
-    fake->lastError = fake->moduleFileNameError;
-    return 0;
-  }
-  const std::string& name = fake->moduleFileName;
-  if (name.size() >= capacity) {
-    std::memcpy(buffer, name.data(), capacity);
-    fake->lastError = ERROR_INSUFFICIENT_BUFFER;
-    return capacity;
-  }
-  std::memcpy(buffer, name.c_str(), name.size() + 1);
-  return static_cast<DWORD>(name.size());
-}
-
-BOOL WINAPI FakeIsLeadByte(BYTE byte) { return fake->isLeadByte ? fake->isLeadByte(byte) : FALSE; }
-
-// Counts with the real conversion, in the code page the fake system has for CP_ACP.
-int WINAPI FakeMultiByteToWideChar(UINT codePage, DWORD flags, LPCCH text, int length,
-                                   LPWSTR wide, int wideCapacity) {
-  fake->calls.push_back(codePage == CP_ACP && flags == 0 && wide == nullptr
-                            ? "MultiByteToWideChar(ANSI, count)"
-                            : "MultiByteToWideChar(?)");
-  return MultiByteToWideChar(fake->ansiCodePage, flags, text, length, wide, wideCapacity);
-}
-
-BOOL WINAPI FakeCreateProcess(LPCSTR applicationName, LPSTR commandLine,
-                              LPSECURITY_ATTRIBUTES processAttributes,
-                              LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles,
-                              DWORD creationFlags, LPVOID environment, LPCSTR currentDirectory,
-                              LPSTARTUPINFOA startupInfo, LPPROCESS_INFORMATION process) {
-  fake->calls.push_back("CreateProcessA");
-  fake->createProcess = {applicationName, commandLine,  processAttributes, threadAttributes,
-                         inheritHandles,  creationFlags, environment,       currentDirectory,
-                         *startupInfo};
-  if (fake->createProcessFails) {
-    fake->lastError = fake->createProcessError;
-    return FALSE;
-  }
-  *process = {kProcess, kThread, 4242, 4343};
-  return TRUE;
-}
-
-std::string HandleName(HANDLE handle) {
-  return handle == kProcess ? "process" : handle == kThread ? "thread" : "unknown handle";
-}
-
-DWORD WINAPI FakeWaitForSingleObject(HANDLE handle, DWORD timeout) {
-  fake->calls.push_back("WaitForSingleObject(" + HandleName(handle) + ")");
-  fake->waitTimeout = timeout;
-  if (fake->waitError != ERROR_SUCCESS) fake->lastError = fake->waitError;
-  return fake->waitResult;
-}
-
-BOOL WINAPI FakeCloseHandle(HANDLE handle) {
-  fake->calls.push_back("CloseHandle(" + HandleName(handle) + ")");
-  // The real call may overwrite the last error; the routine must have read it before.
-  fake->lastError = ERROR_SUCCESS;
-  return TRUE;
-}
-
-DWORD WINAPI FakeGetLastError() {
-  fake->calls.push_back("GetLastError");
-  return fake->lastError;
-}
-
-class LaunchTest : public testing::Test {
- protected:
-  void SetUp() override { fake = &system_; }
-  void TearDown() override { fake = nullptr; }
-
-  DWORD Run() {
-    const SystemCalls calls = {FakeGetModuleFileName,   FakeIsLeadByte,
-                               FakeMultiByteToWideChar, FakeCreateProcess,
-                               FakeWaitForSingleObject, FakeCloseHandle,
-                               FakeGetLastError};
-    return RunLauncher(calls);
-  }
-
-  FakeSystem system_;
-};
-
-// Shift-JIS, where the second byte of "ソ" (0x83 0x5C) equals '\'.
-BOOL WINAPI ShiftJisLeadByte(BYTE byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
-TEST_F(LaunchTest, StartsTheBatchWithTheExactRequestWaitsAndClosesThreadThenProcess) {
-  EXPECT_EQ(Run(), static_cast<DWORD>(ERROR_SUCCESS));
-
-  EXPECT_EQ(system_.calls, (std::vector<std::string>{
-                               "GetModuleFileNameA(program)",
-                               "MultiByteToWideChar(ANSI, count)",
-                               "CreateProcessA",
-                               "WaitForSingleObject(process)",
-                               "CloseHandle(thread)",
-                               "CloseHandle(process)",
-                           }));
+  EXPECT_EQ(system.calls, (std::vector<std::string>{
+                              "GetModuleFileNameA(program)",
+                              "MultiByteToWideChar(ANSI, count)",
+                              "CreateProcessA",
+                              "WaitForSingleObject(process)",
+                              "CloseHandle(thread)",
+                              "CloseHandle(process)",
+                          }));
   // Room for MAX_PATH - 1 characters of three bytes each, and the terminator.
-  EXPECT_EQ(system_.moduleFileNameCapacity, 3u * (MAX_PATH - 1) + 1);
-  EXPECT_EQ(system_.waitTimeout, INFINITE);
+  EXPECT_EQ(system.moduleFileNameCapacity, 3u * (MAX_PATH - 1) + 1);
+  EXPECT_EQ(system.waitTimeout, INFINITE);
 
-  const auto& request = system_.createProcess;
+  const auto& request = system.createProcess;
   EXPECT_EQ(request.applicationName, nullptr);
   EXPECT_EQ(request.commandLine, "\"C:\\Tools\\Start.bat\"");
   EXPECT_EQ(request.processAttributes, nullptr);
@@ -173,27 +153,28 @@ TEST_F(LaunchTest, StartsTheBatchWithTheExactRequestWaitsAndClosesThreadThenProc
       << " show=" << request.startupInfo.wShowWindow;
 }
 
-TEST_F(LaunchTest, FindsTheFolderWithTheSystemsCodePage) {
-  system_.isLeadByte = ShiftJisLeadByte;
-  system_.ansiCodePage = 932;
-  system_.moduleFileName = "C:\\Tools\\\x83\x5C\x83\x74\x83\x67.exe";  // C:\Tools\ソフト.exe
+TEST(LaunchTest, FindsTheFolderWithTheSystemsCodePage) {
+  FakeSystem system;
+  system.ansiCodePage = kShiftJis;
+  system.moduleFileName = "C:\\Tools\\\x83\x5C\x83\x74\x83\x67.exe";  // C:\Tools\ソフト.exe
 
-  EXPECT_EQ(Run(), static_cast<DWORD>(ERROR_SUCCESS));
-  EXPECT_EQ(system_.createProcess.commandLine, "\"C:\\Tools\\Start.bat\"");
+  EXPECT_EQ(RunLauncher(system), static_cast<DWORD>(ERROR_SUCCESS));
+  EXPECT_EQ(system.createProcess.commandLine, "\"C:\\Tools\\Start.bat\"");
 }
 
-TEST_F(LaunchTest, CountsTheLimitInCharactersAsTheSystemDoes) {
+TEST(LaunchTest, CountsTheLimitInCharactersAsTheSystemDoes) {
   // 249 characters of three bytes each: 747 bytes, yet within the limit.
   std::string folder = "C:\\";
   while (folder.size() < 3 + 3 * 246) folder += "\xE5\xAD\x97";  // 字
-  system_.moduleFileName = folder + "\\go.exe";
+  FakeSystem utf8;
+  utf8.moduleFileName = folder + "\\go.exe";
+  EXPECT_EQ(RunLauncher(utf8), static_cast<DWORD>(ERROR_SUCCESS));
+  EXPECT_EQ(utf8.createProcess.commandLine, "\"" + folder + "\\Start.bat\"");
 
-  EXPECT_EQ(Run(), static_cast<DWORD>(ERROR_SUCCESS));
-  EXPECT_EQ(system_.createProcess.commandLine, "\"" + folder + "\\Start.bat\"");
-
-  system_.ansiCodePage = 1252;  // the same bytes as 747 characters
-  system_.calls.clear();
-  EXPECT_EQ(Run(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+  FakeSystem western;  // the same bytes as 747 characters
+  western.ansiCodePage = 1252;
+  western.moduleFileName = folder + "\\go.exe";
+  EXPECT_EQ(RunLauncher(western), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
 }
 
 struct FailureCase {
@@ -205,12 +186,13 @@ struct FailureCase {
   friend void PrintTo(const FailureCase& c, std::ostream* out) { *out << c.what; }
 };
 
-class LaunchFailureTest : public LaunchTest, public testing::WithParamInterface<FailureCase> {};
+class LaunchFailureTest : public testing::TestWithParam<FailureCase> {};
 
 TEST_P(LaunchFailureTest, EndsWithTheReasonAndReleasesOnlyWhatItGot) {
-  GetParam().arrange(system_);
-  EXPECT_EQ(Run(), GetParam().status);
-  EXPECT_EQ(system_.calls, GetParam().calls);
+  FakeSystem system;
+  GetParam().arrange(system);
+  EXPECT_EQ(RunLauncher(system), GetParam().status);
+  EXPECT_EQ(system.calls, GetParam().calls);
 }
 
 const std::vector<std::string> kFailedStart = {
@@ -243,7 +225,7 @@ INSTANTIATE_TEST_SUITE_P(
                       s.moduleFileName = "C:\\" + std::string(3 * (MAX_PATH - 1) + 1 - 3, 'x');
                     },
                     ERROR_INSUFFICIENT_BUFFER, kNothingStarted},
-        // Truncated at 260, "C:\deep\...\Start.bat" would name a parent folder's batch.
+        // Cut short, "C:\deep\...\Start.bat" would name a parent folder's batch.
         FailureCase{"module_name_longer_than_the_buffer",
                     [](FakeSystem& s) {
                       s.moduleFileName.clear();
@@ -259,8 +241,8 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"no_folder", [](FakeSystem& s) { s.moduleFileName = "launcher.exe"; },
                     ERROR_BAD_PATHNAME, kRefusedPath},
         FailureCase{"start_failed_without_an_error_code",
-                    [](FakeSystem& s) { s.createProcessFails = true; },
-                    ERROR_GEN_FAILURE, kFailedStart},
+                    [](FakeSystem& s) { s.createProcessFails = true; }, ERROR_GEN_FAILURE,
+                    kFailedStart},
         FailureCase{"wait_failed",
                     [](FakeSystem& s) {
                       s.waitResult = WAIT_FAILED;
