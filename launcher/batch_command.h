@@ -11,8 +11,13 @@ namespace launcher {
 constexpr DWORD kMaxBytesPerCharacter = 3;
 constexpr DWORD kPathMaxCharacters = MAX_PATH - 1;
 
-// GetModuleFileNameA fills this buffer; a name that needs all of it was truncated.
-constexpr DWORD kModuleFileNameCapacity = kMaxBytesPerCharacter * kPathMaxCharacters + 1;
+// The longest module file name there can be within the path limit.
+constexpr DWORD kModuleFileNameMaxBytes = kMaxBytesPerCharacter * kPathMaxCharacters;
+// A longer name that GetModuleFileNameA cuts to fit is not always reported as cut: Wine
+// stops at the last whole character and says nothing. The buffer has room past the
+// longest name for one more character (four bytes as a surrogate pair) and the
+// terminator, so that a cut name is always longer than the longest real one.
+constexpr DWORD kModuleFileNameCapacity = kModuleFileNameMaxBytes + 4 + 1;
 // The batch path in quotes, and the terminator.
 constexpr DWORD kCommandLineCapacity = 1 + kMaxBytesPerCharacter * kPathMaxCharacters + 1 + 1;
 

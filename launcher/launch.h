@@ -23,9 +23,9 @@ DWORD RunLauncher(System& system) {
   char moduleFileName[kModuleFileNameCapacity];
   const DWORD length = system.GetModuleFileNameA(nullptr, moduleFileName, kModuleFileNameCapacity);
   if (length == 0) return FailureStatus(system.GetLastError());
-  // The name was truncated and may even lack its terminator; what is left of it could
+  // The name was cut short and may even lack its terminator; what is left of it could
   // name another folder's Start.bat.
-  if (length >= kModuleFileNameCapacity) return ERROR_INSUFFICIENT_BUFFER;
+  if (length > kModuleFileNameMaxBytes) return ERROR_INSUFFICIENT_BUFFER;
 
   const DWORD folderLength = ProgramFolderLength(moduleFileName, length, [&](BYTE byte) {
     return system.IsDBCSLeadByte(byte) != FALSE;

@@ -168,7 +168,13 @@ INSTANTIATE_TEST_SUITE_P(
                                L"Program.exe"},
                     FolderCase{"interpreter_syntax", L"a&b^c(d)e;f,g=h", L""},
                     FolderCase{"accented", L"Caf\u00e9 cr\u00e8me", L""},
-                    FolderCase{"lone_percent_and_bang", L"100% sure!", L""}),
+                    FolderCase{"lone_percent_and_bang", L"100% sure!", L""},
+                    // No single ANSI code page holds these; UTF-8 holds them all.
+                    FolderCase{"japanese", L"\u65E5\u672C\u8A9E", L""},
+                    FolderCase{"greek", L"\u0395\u03BB\u03BB\u03B7\u03BD\u03B9\u03BA\u03AC", L""},
+                    FolderCase{"emoji", L"rocket \U0001F680", L""},
+                    FolderCase{"mixed_scripts", L"\u65E5\u672C \u0395\u03BB\u03BB\u03AC\u03B4\u03B1",
+                               L""}),
     [](const testing::TestParamInfo<FolderCase>& info) { return std::string(info.param.what); });
 
 }  // namespace

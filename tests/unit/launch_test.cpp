@@ -26,6 +26,8 @@ class FakeSystem {
   // Answers.
   std::string moduleFileName = "C:\\Tools\\launcher.exe";
   DWORD moduleFileNameError = ERROR_SUCCESS;
+  // Windows reports a cut name; Wine, in a multi-byte code page, may not.
+  bool reportsCutName = true;
   UINT ansiCodePage = CP_UTF8;
   bool createProcessFails = false;
   DWORD createProcessError = ERROR_SUCCESS;
@@ -48,8 +50,9 @@ class FakeSystem {
   } createProcess = {};
   DWORD waitTimeout = 0;
 
-  // Like the real call: a name that does not fit is cut to the buffer's size and, as
-  // under Wine, left without a terminator.
+  // Like the real call: a name that does not fit is cut to the buffer's size and left
+  // without a terminator, or, where the cut goes unreported, cut after the last whole
+  // character that fits with a terminator.
   DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD capacity) {
     calls.push_back(module == nullptr ? "GetModuleFileNameA(program)" : "GetModuleFileNameA(?)");
     moduleFileNameCapacity = capacity;
@@ -57,10 +60,17 @@ class FakeSystem {
       lastError_ = moduleFileNameError;
       return 0;
     }
-    if (moduleFileName.size() >= capacity) {
+    if (moduleFileName.size() >= capacity && reportsCutName) {
       std::memcpy(buffer, moduleFileName.data(), capacity);
       lastError_ = ERROR_INSUFFICIENT_BUFFER;
       return capacity;
+    }
+    if (moduleFileName.size() >= capacity) {
+      DWORD cut = capacity - 1;
+      while (cut > 0 && (static_cast<BYTE>(moduleFileName[cut]) & 0xC0) == 0x80) --cut;
+      std::memcpy(buffer, moduleFileName.data(), cut);
+      buffer[cut] = '\0';
+      return cut;
     }
     std::memcpy(buffer, moduleFileName.c_str(), moduleFileName.size() + 1);
     return static_cast<DWORD>(moduleFileName.size());
@@ -129,8 +139,9 @@ TEST(LaunchTest, StartsTheBatchWithTheExactRequestWaitsAndClosesThreadThenProces
                               "CloseHandle(thread)",
                               "CloseHandle(process)",
                           }));
-  // Room for MAX_PATH - 1 characters of three bytes each, and the terminator.
-  EXPECT_EQ(system.moduleFileNameCapacity, 3u * (MAX_PATH - 1) + 1);
+  // Room for MAX_PATH - 1 characters of three bytes each, one more character and the
+  // terminator.
+  EXPECT_EQ(system.moduleFileNameCapacity, 3u * (MAX_PATH - 1) + 4 + 1);
   EXPECT_EQ(system.waitTimeout, INFINITE);
 
   const auto& request = system.createProcess;
@@ -175,6 +186,20 @@ TEST(LaunchTest, CountsTheLimitInCharactersAsTheSystemDoes) {
   western.ansiCodePage = 1252;
   western.moduleFileName = folder + "\\go.exe";
   EXPECT_EQ(RunLauncher(western), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+}
+
+TEST(LaunchTest, TakesModuleFileNamesUpToThreeBytesForEachCharacterOfThePathLimit) {
+  const std::string folder = "C:\\Tools";
+  const std::string longest = folder + "\\" + std::string(3 * (MAX_PATH - 1) - 9, 'x');
+  FakeSystem system;
+  system.moduleFileName = longest;
+  EXPECT_EQ(RunLauncher(system), static_cast<DWORD>(ERROR_SUCCESS));
+  EXPECT_EQ(system.createProcess.commandLine, "\"C:\\Tools\\Start.bat\"");
+
+  FakeSystem longer;
+  longer.moduleFileName = longest + "x";
+  EXPECT_EQ(RunLauncher(longer), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+  EXPECT_EQ(longer.calls, std::vector<std::string>{"GetModuleFileNameA(program)"});
 }
 
 struct FailureCase {
@@ -222,7 +247,17 @@ INSTANTIATE_TEST_SUITE_P(
                     ERROR_NOT_ENOUGH_MEMORY, {"GetModuleFileNameA(program)", "GetLastError"}},
         FailureCase{"module_name_exactly_fills_the_buffer",
                     [](FakeSystem& s) {
-                      s.moduleFileName = "C:\\" + std::string(3 * (MAX_PATH - 1) + 1 - 3, 'x');
+                      s.moduleFileName = "C:\\" + std::string(3 * (MAX_PATH - 1) + 4 + 1 - 3, 'x');
+                    },
+                    ERROR_INSUFFICIENT_BUFFER, kNothingStarted},
+        // Cut after 781 bytes without a word, the name ends inside the second folder; the
+        // first, 203 characters long, holds a Start.bat that must not run.
+        FailureCase{"module_name_cut_short_unreported",
+                    [](FakeSystem& s) {
+                      s.reportsCutName = false;
+                      std::string kanji(3 * 300, ' ');
+                      for (size_t i = 0; i < kanji.size(); i += 3) kanji.replace(i, 3, "\xE5\xAD\x97");
+                      s.moduleFileName = "C:\\" + kanji.substr(0, 600) + "\\" + kanji.substr(600) + "\\go.exe";
                     },
                     ERROR_INSUFFICIENT_BUFFER, kNothingStarted},
         // Cut short, "C:\deep\...\Start.bat" would name a parent folder's batch.
