@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "built_launcher.h"
 #include "support.h"
 
 namespace e2e {
@@ -23,7 +24,7 @@ class LauncherTest : public testing::Test {
   // A copy of the launcher, with the probe beside it, in workspace\folder.
   std::wstring PlaceLauncher(const std::wstring& folder) {
     const std::wstring path = workspace_.MakeFolder(folder);
-    CopyBuiltProgram(L"launcher.exe", path + L"\\launcher.exe");
+    CopyBuiltProgram(kLauncherFileName, path + L"\\launcher.exe");
     CopyBuiltProgram(L"probe.exe", path + L"\\probe.exe");
     return path;
   }
