@@ -1,5 +1,7 @@
 #include "support.h"
 
+#include <tlhelp32.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -141,6 +143,24 @@ DWORD Process::ExitCode() const {
   DWORD code = STILL_ACTIVE;
   if (info_.hProcess != nullptr) GetExitCodeProcess(info_.hProcess, &code);
   return code;
+}
+
+bool Process::Kill() const {
+  return info_.hProcess != nullptr && TerminateProcess(info_.hProcess, ERROR_PROCESS_ABORTED) &&
+         WaitForExit(kPatience);
+}
+
+int CountProcesses(const wchar_t* name) {
+  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  int count = 0;
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+    if (lstrcmpiW(entry.szExeFile, name) == 0) ++count;
+  }
+  CloseHandle(snapshot);
+  return count;
 }
 
 }  // namespace e2e

@@ -47,10 +47,15 @@ class Process {
   // True once the process has ended; false if it still runs after the given time.
   bool WaitForExit(DWORD milliseconds) const;
   DWORD ExitCode() const;
+  // Ends the process at once, as Task Manager would.
+  bool Kill() const;
 
  private:
   PROCESS_INFORMATION info_ = {};
 };
+
+// The processes now running whose program file is called `name`, such as L"cmd.exe".
+int CountProcesses(const wchar_t* name);
 
 // Long enough for Wine to start a program; a run that takes longer has hung.
 constexpr DWORD kPatience = 60 * 1000;
