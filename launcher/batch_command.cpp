@@ -12,8 +12,8 @@ constexpr DWORD kBatchFileSuffixLength = sizeof kBatchFileSuffix - 1;
 DWORD BuildCommandLine(const char* folder, DWORD folderBytes, DWORD folderCharacters,
                        char (&commandLine)[kCommandLineCapacity]) {
   if (folderBytes == 0 || folderCharacters == 0) return ERROR_BAD_PATHNAME;
-  if (folderCharacters > kPathMaxCharacters - kBatchFileSuffixLength ||
-      folderBytes > kCommandLineCapacity - 1 - kBatchFileSuffixLength - 2) {
+  if (folderCharacters + kBatchFileSuffixLength > kPathMaxCharacters ||
+      folderBytes + kBatchFileSuffixLength > kPathMaxBytes) {
     return ERROR_INSUFFICIENT_BUFFER;
   }
   // A quote cannot be part of a Windows path; inside ours it would end the quoting.

@@ -10,16 +10,15 @@ namespace launcher {
 // by the program's manifest, takes up to three bytes for each.
 constexpr DWORD kMaxBytesPerCharacter = 3;
 constexpr DWORD kPathMaxCharacters = MAX_PATH - 1;
+constexpr DWORD kPathMaxBytes = kMaxBytesPerCharacter * kPathMaxCharacters;
 
-// The longest module file name there can be within the path limit.
-constexpr DWORD kModuleFileNameMaxBytes = kMaxBytesPerCharacter * kPathMaxCharacters;
 // A longer name that GetModuleFileNameA cuts to fit is not always reported as cut: Wine
 // stops at the last whole character and says nothing. The buffer has room past the
-// longest name for one more character (four bytes as a surrogate pair) and the
-// terminator, so that a cut name is always longer than the longest real one.
-constexpr DWORD kModuleFileNameCapacity = kModuleFileNameMaxBytes + 4 + 1;
+// longest path for one more character (four bytes as a surrogate pair) and the
+// terminator, so that a cut name is always longer than any name within the limit.
+constexpr DWORD kModuleFileNameCapacity = kPathMaxBytes + 4 + 1;
 // The batch path in quotes, and the terminator.
-constexpr DWORD kCommandLineCapacity = 1 + kMaxBytesPerCharacter * kPathMaxCharacters + 1 + 1;
+constexpr DWORD kCommandLineCapacity = 1 + kPathMaxBytes + 1 + 1;
 
 // The length in bytes of the program folder: the text before the last backslash, so
 // that the folder carries no trailing separator. 0 when the name holds no backslash.

@@ -25,7 +25,7 @@ DWORD RunLauncher(System& system) {
   if (length == 0) return FailureStatus(system.GetLastError());
   // The name was cut short and may even lack its terminator; what is left of it could
   // name another folder's Start.bat.
-  if (length > kModuleFileNameMaxBytes) return ERROR_INSUFFICIENT_BUFFER;
+  if (length > kPathMaxBytes) return ERROR_INSUFFICIENT_BUFFER;
 
   const DWORD folderLength = ProgramFolderLength(moduleFileName, length, [&](BYTE byte) {
     return system.IsDBCSLeadByte(byte) != FALSE;
