@@ -74,9 +74,11 @@ TEST(LoadTest, SixteenLaunchersStartedAtOnceAllRunTheirBatchAndEnd) {
 
 TEST(LoadTest, KillingTheLauncherLeavesItsBatchRunningToItsEnd) {
   Workspace workspace;
-  const std::wstring folder = PlaceLauncher(
-      workspace, L"tool",
-      "\"%~dp0probe.exe\" wait \"%~dp0release\"\r\necho finished> \"%~dp0end.txt\"\r\n");
+  // The batch's last line renames what it wrote, so that end.txt appears whole.
+  const std::wstring folder = PlaceLauncher(workspace, L"tool",
+                                            "\"%~dp0probe.exe\" wait \"%~dp0release\"\r\n"
+                                            "echo finished> \"%~dp0end.tmp\"\r\n"
+                                            "ren \"%~dp0end.tmp\" end.txt\r\n");
 
   Process launcher(folder + L"\\launcher.exe", L"", folder);
   ASSERT_TRUE(WaitForFile(folder + L"\\release.waiting", kPatience));
