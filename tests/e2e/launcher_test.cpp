@@ -6,27 +6,15 @@
 
 #include <string>
 
-#include "built_launcher.h"
 #include "support.h"
 
 namespace e2e {
 namespace {
 
-// The batch file's lines, each ended as the command interpreter expects.
-std::string Batch(std::initializer_list<const char*> lines) {
-  std::string text = "@echo off\r\n";
-  for (const char* line : lines) text += std::string(line) + "\r\n";
-  return text;
-}
-
 class LauncherTest : public testing::Test {
  protected:
-  // A copy of the launcher, with the probe beside it, in workspace\folder.
   std::wstring PlaceLauncher(const std::wstring& folder) {
-    const std::wstring path = workspace_.MakeFolder(folder);
-    CopyBuiltProgram(kLauncherFileName, path + L"\\launcher.exe");
-    CopyBuiltProgram(L"probe.exe", path + L"\\probe.exe");
-    return path;
+    return e2e::PlaceLauncher(workspace_, folder);
   }
 
   // Runs the launcher in `folder` to its end and returns its exit status.

@@ -7,18 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "built_launcher.h"
 #include "support.h"
 
 namespace e2e {
 namespace {
 
-std::wstring PlaceLauncher(const Workspace& workspace, const std::wstring& name,
-                           const std::string& batch) {
-  const std::wstring folder = workspace.MakeFolder(name);
-  CopyBuiltProgram(kLauncherFileName, folder + L"\\launcher.exe");
-  CopyBuiltProgram(L"probe.exe", folder + L"\\probe.exe");
-  WriteTextFile(folder + L"\\Start.bat", "@echo off\r\n" + batch);
+// A launcher in workspace\name beside a Start.bat of these lines.
+std::wstring PlaceLauncherAndBatch(const Workspace& workspace, const std::wstring& name,
+                                   std::initializer_list<const char*> lines) {
+  const std::wstring folder = PlaceLauncher(workspace, name);
+  WriteTextFile(folder + L"\\Start.bat", Batch(lines));
   return folder;
 }
 
@@ -31,7 +29,7 @@ bool NoMoreThan(const wchar_t* name, int count) {
 TEST(LoadTest, TwoHundredRunsInARowEachRunTheirBatchAndLeaveNothingBehind) {
   Workspace workspace;
   const std::wstring folder =
-      PlaceLauncher(workspace, L"tool", "echo ran>> \"%~dp0runs.txt\"\r\n");
+      PlaceLauncherAndBatch(workspace, L"tool", {"echo ran>> \"%~dp0runs.txt\""});
   const int interpreters = CountProcesses(L"cmd.exe");
   const int consoles = CountProcesses(L"conhost.exe");
 
@@ -57,8 +55,8 @@ TEST(LoadTest, SixteenLaunchersStartedAtOnceAllRunTheirBatchAndEnd) {
   constexpr int kLaunchers = 16;
   std::vector<std::wstring> folders;
   for (int i = 0; i < kLaunchers; ++i) {
-    folders.push_back(PlaceLauncher(workspace, L"tool " + std::to_wstring(i),
-                                    "echo ran> \"%~dp0ran.txt\"\r\n"));
+    folders.push_back(PlaceLauncherAndBatch(workspace, L"tool " + std::to_wstring(i),
+                                            {"echo ran> \"%~dp0ran.txt\""}));
   }
 
   std::vector<std::unique_ptr<Process>> launchers;
@@ -75,10 +73,10 @@ TEST(LoadTest, SixteenLaunchersStartedAtOnceAllRunTheirBatchAndEnd) {
 TEST(LoadTest, KillingTheLauncherLeavesItsBatchRunningToItsEnd) {
   Workspace workspace;
   // The batch's last line renames what it wrote, so that end.txt appears whole.
-  const std::wstring folder = PlaceLauncher(workspace, L"tool",
-                                            "\"%~dp0probe.exe\" wait \"%~dp0release\"\r\n"
-                                            "echo finished> \"%~dp0end.tmp\"\r\n"
-                                            "ren \"%~dp0end.tmp\" end.txt\r\n");
+  const std::wstring folder = PlaceLauncherAndBatch(workspace, L"tool",
+                                                    {"\"%~dp0probe.exe\" wait \"%~dp0release\"",
+                                                     "echo finished> \"%~dp0end.tmp\"",
+                                                     "ren \"%~dp0end.tmp\" end.txt"});
 
   Process launcher(folder + L"\\launcher.exe", L"", folder);
   ASSERT_TRUE(WaitForFile(folder + L"\\release.waiting", kPatience));

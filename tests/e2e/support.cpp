@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "built_launcher.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -71,6 +73,19 @@ std::wstring Workspace::MakeFolder(const std::wstring& relative) const {
     start = end + 1;
   }
   return path;
+}
+
+std::wstring PlaceLauncher(const Workspace& workspace, const std::wstring& folder) {
+  const std::wstring path = workspace.MakeFolder(folder);
+  CopyBuiltProgram(kLauncherFileName, path + L"\\launcher.exe");
+  CopyBuiltProgram(L"probe.exe", path + L"\\probe.exe");
+  return path;
+}
+
+std::string Batch(std::initializer_list<const char*> lines) {
+  std::string text = "@echo off\r\n";
+  for (const char* line : lines) text += std::string(line) + "\r\n";
+  return text;
 }
 
 void WriteTextFile(const std::wstring& path, const std::string& text) {

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 
 namespace e2e {
@@ -25,6 +26,14 @@ class Workspace {
  private:
   std::wstring root_;
 };
+
+// A copy of the built launcher, with the probe beside it, in workspace\folder, which it
+// makes; returns that folder.
+std::wstring PlaceLauncher(const Workspace& workspace, const std::wstring& folder);
+
+// A batch file's text: the lines after "@echo off", each ended as the command
+// interpreter expects.
+std::string Batch(std::initializer_list<const char*> lines);
 
 // Paths are taken whole, with the "\\?\" prefix, so that they may exceed MAX_PATH.
 void WriteTextFile(const std::wstring& path, const std::string& text);
